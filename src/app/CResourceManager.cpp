@@ -1,0 +1,3 @@
+#include "app/CResourceManager.h"
+
+CResourceManager::~CResourceManager() = default;
