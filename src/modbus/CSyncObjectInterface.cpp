@@ -1,0 +1,3 @@
+#include "modbus/CSyncObjectInterface.h"
+
+CSyncObjectInterface::~CSyncObjectInterface() = default;
