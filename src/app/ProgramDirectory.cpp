@@ -1,0 +1,8 @@
+#include "app/ProgramDirectory.h"
+
+#include <QFileInfo>
+
+QString ProgramDirectory()
+{
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+}
