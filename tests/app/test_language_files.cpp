@@ -9,6 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
 
 #include <pugixml.hpp>
 
@@ -95,6 +98,32 @@ TEST(LanguageFiles, CoverTheSameDialogTextsAndMessages)
     EXPECT_EQ(english, japanese);
     for (const char* dialog : {"gui129/0", "gui133/0", "gui134/0"})
         EXPECT_TRUE(english.contains(dialog)) << dialog;
+}
+
+// Keys the sources pass to an error or look up directly must all be in the table above, so
+// that the language files are checked for them.
+TEST(LanguageFiles, KnowEveryKeyTheSourcesUse)
+{
+    std::set<QString> known;
+    for (const MessageKeyUse& use : KnownMessageKeys())
+        known.insert(QString::fromUtf8(use.key));
+    static const QRegularExpression keyUse(
+        QStringLiteral(R"re((?:CPrivateException\s*[({]\s*|GetMessageText\s*\(\s*(?:u|QStringLiteral\()?)"([A-Za-z_][A-Za-z0-9_.]*)")re"));
+    int uses = 0;
+    QDirIterator it(QStringLiteral(KORVA_SOURCE_DIR "/src"), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (auto match = keyUse.globalMatch(text); match.hasNext();) {
+            const QString key = match.next().captured(1);
+            ++uses;
+            EXPECT_TRUE(known.contains(key)) << it.filePath().toStdString() << " uses \"" << key.toStdString()
+                                             << "\", which the message key table lacks";
+        }
+    }
+    EXPECT_GT(uses, 0) << "the pattern no longer finds key uses";
 }
 
 } // namespace
