@@ -1,0 +1,5 @@
+#include "connection/CSimpleFunctor.h"
+
+CSimpleFunctor::ProxyInterface::~ProxyInterface() = default;
+
+CSimpleFunctor::~CSimpleFunctor() = default;
