@@ -4,6 +4,7 @@
 #include "app/CAppSettings.h"
 #include "app/CResourceDatabase.h"
 #include "app/widgets/DialogTexts.h"
+#include "modbus/CDebugTrace.h"
 #include "modbus/CPrivateException.h"
 
 #include "KorvaVersion.h"
@@ -22,7 +23,10 @@ int main(int argc, char** argv)
     database.ResetDatabase();
     try {
         database.LoadLanguageFile(settings.GetLanguageFile());
+        CDebugTrace::Write(QStringLiteral("Language file loaded: %1 (%2)\n")
+                               .arg(settings.GetLanguageFile(), database.GetLanguageName()));
     } catch (const CException& error) {
+        CDebugTrace::Write(QStringLiteral("Language file not loaded: %1\n").arg(error.ErrorText()));
         QMessageBox::critical(nullptr, QApplication::applicationName(), error.ErrorText());
     }
 
