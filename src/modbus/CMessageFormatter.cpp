@@ -21,11 +21,11 @@ struct InsertFormat {
 
 // Parses the printf-style text between the exclamation marks. Returns false when it is not a
 // form we render (the caller then renders the argument plainly and reports the problem).
-bool ParseFormat(QStringView spec, InsertFormat& format, QString& problem)
+bool ParseFormat(QStringView formatText, InsertFormat& format, QString& problem)
 {
     qsizetype i = 0;
-    for (; i < spec.size(); ++i) {
-        const QChar c = spec[i];
+    for (; i < formatText.size(); ++i) {
+        const QChar c = formatText[i];
         if (c == u'-') format.leftAlign = true;
         else if (c == u'+') format.plusSign = true;
         else if (c == u' ') format.spaceSign = true;
@@ -36,8 +36,8 @@ bool ParseFormat(QStringView spec, InsertFormat& format, QString& problem)
     auto readNumber = [&](int& target) {
         long long value = 0;
         bool any = false;
-        while (i < spec.size() && spec[i].isDigit() && spec[i].unicode() < 128) {
-            value = value * 10 + (spec[i].unicode() - u'0');
+        while (i < formatText.size() && formatText[i].isDigit() && formatText[i].unicode() < 128) {
+            value = value * 10 + (formatText[i].unicode() - u'0');
             if (value > kMaximumFieldWidth)
                 value = kMaximumFieldWidth + 1;
             any = true;
@@ -47,14 +47,14 @@ bool ParseFormat(QStringView spec, InsertFormat& format, QString& problem)
             target = static_cast<int>(value);
         return any;
     };
-    if (i < spec.size() && spec[i] == u'*') {
+    if (i < formatText.size() && formatText[i] == u'*') {
         problem = QStringLiteral("a '*' width or precision is not supported");
         return false;
     }
     readNumber(format.width);
-    if (i < spec.size() && spec[i] == u'.') {
+    if (i < formatText.size() && formatText[i] == u'.') {
         ++i;
-        if (i < spec.size() && spec[i] == u'*') {
+        if (i < formatText.size() && formatText[i] == u'*') {
             problem = QStringLiteral("a '*' width or precision is not supported");
             return false;
         }
@@ -65,7 +65,7 @@ bool ParseFormat(QStringView spec, InsertFormat& format, QString& problem)
         problem = QStringLiteral("field width or precision above %1").arg(kMaximumFieldWidth);
         return false;
     }
-    const QStringView rest = spec.mid(i);
+    const QStringView rest = formatText.mid(i);
     const QStringView lengths[] = {u"I64", u"I32", u"ll", u"hh", u"h", u"l", u"L", u"w", u"j", u"z", u"t", u"q"};
     QStringView remaining = rest;
     for (QStringView length : lengths) {
@@ -76,13 +76,13 @@ bool ParseFormat(QStringView spec, InsertFormat& format, QString& problem)
         }
     }
     if (remaining.size() != 1) {
-        problem = QStringLiteral("unknown format \"%1\"").arg(spec);
+        problem = QStringLiteral("unknown format \"%1\"").arg(formatText);
         return false;
     }
     format.conversion = remaining[0];
     static constexpr char16_t kKnown[] = u"diuxXocCsS";
     if (!std::char_traits<char16_t>::find(kKnown, std::size(kKnown) - 1, format.conversion.unicode())) {
-        problem = QStringLiteral("format \"%1\" is not a text or integer format").arg(spec);
+        problem = QStringLiteral("format \"%1\" is not a text or integer format").arg(formatText);
         return false;
     }
     return true;
@@ -141,16 +141,16 @@ QString FormatInteger(std::int64_t value, const InsertFormat& format)
     return Pad(prefix + digits, format, true);
 }
 
-QString RenderArgument(const CMessageArgument& arg, QStringView spec, QString& problem)
+QString RenderArgument(const CMessageArgument& arg, QStringView formatText, QString& problem)
 {
     auto plain = [&arg] { return arg.IsText() ? arg.Text() : QString::number(arg.Number()); };
-    if (spec.isEmpty()) {
+    if (formatText.isEmpty()) {
         if (!arg.IsText())
             problem = QStringLiteral("an integer argument is inserted without a format");
         return plain();
     }
     InsertFormat format;
-    if (!ParseFormat(spec, format, problem))
+    if (!ParseFormat(formatText, format, problem))
         return plain();
     const QChar c = format.conversion;
     const bool textFormat = c == u's' || c == u'S';
@@ -166,7 +166,7 @@ QString RenderArgument(const CMessageArgument& arg, QStringView spec, QString& p
         return Pad(text, format, false);
     }
     if (arg.IsText()) {
-        problem = QStringLiteral("a text argument is inserted with format \"%1\"").arg(spec);
+        problem = QStringLiteral("a text argument is inserted with format \"%1\"").arg(formatText);
         return plain();
     }
     if (charFormat) {
@@ -230,7 +230,7 @@ QString CMessageFormatter::FormatInserts(QStringView pattern, std::span<const CM
         int number = next.unicode() - u'0';
         if (i + 1 < pattern.size() && pattern[i + 1].unicode() >= u'0' && pattern[i + 1].unicode() <= u'9')
             number = number * 10 + (pattern[++i].unicode() - u'0');
-        QStringView spec;
+        QStringView formatText;
         if (i + 1 < pattern.size() && pattern[i + 1] == u'!') {
             const qsizetype close = pattern.indexOf(u'!', i + 2);
             if (close < 0) {
@@ -238,7 +238,7 @@ QString CMessageFormatter::FormatInserts(QStringView pattern, std::span<const CM
                 out += pattern.mid(start);
                 break;
             }
-            spec = pattern.mid(i + 2, close - i - 2);
+            formatText = pattern.mid(i + 2, close - i - 2);
             i = close;
         }
         if (number > static_cast<int>(args.size())) {
@@ -247,7 +247,7 @@ QString CMessageFormatter::FormatInserts(QStringView pattern, std::span<const CM
             continue;
         }
         QString problem;
-        out += RenderArgument(args[static_cast<std::size_t>(number - 1)], spec, problem);
+        out += RenderArgument(args[static_cast<std::size_t>(number - 1)], formatText, problem);
         if (!problem.isEmpty())
             report(QStringLiteral("insert %%1: %2").arg(number).arg(problem));
     }
