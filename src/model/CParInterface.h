@@ -17,6 +17,8 @@ public:
     // A parameter holding the row's default value. `section` and `definition` are constant data
     // that outlive the parameter.
     CParInterface(const char16_t* section, const ParDefinition& definition);
+    // The parameter keeps a pointer to its row: a temporary row would be gone at once.
+    CParInterface(const char16_t* section, ParDefinition&& definition) = delete;
     CParInterface(const CParInterface&) = default;
     CParInterface& operator=(const CParInterface&) = default;
     ~CParInterface() override;
