@@ -121,14 +121,19 @@ bool CSerialIO::ApplyAttributes(int fd, const termios& attributes)
 {
     if (::tcsetattr(fd, TCSANOW, &attributes) == 0)
         return true;
-    // A pseudo-terminal keeps its settings between opens but drops PARENB; asking it for the
-    // same parity again then fails with EINVAL. Clearing parity first and setting it again
-    // succeeds.
+    // A pseudo-terminal keeps its settings between opens but drops PARENB, and then refuses a
+    // request that differs from what it holds in PARENB alone with EINVAL. When everything but
+    // the parity bit is in place the port is as a pseudo-terminal can be.
     if (errno != EINVAL || !(attributes.c_cflag & PARENB))
         return false;
-    termios withoutParity = attributes;
-    withoutParity.c_cflag &= ~(PARENB | PARODD | CMSPAR);
-    return ::tcsetattr(fd, TCSANOW, &withoutParity) == 0 && ::tcsetattr(fd, TCSANOW, &attributes) == 0;
+    termios current{};
+    if (::tcgetattr(fd, &current) != 0)
+        return false;
+    const tcflag_t ignored = PARENB;
+    return (current.c_cflag & ~ignored) == (attributes.c_cflag & ~ignored) && current.c_iflag == attributes.c_iflag
+        && current.c_oflag == attributes.c_oflag && current.c_lflag == attributes.c_lflag
+        && ::cfgetispeed(&current) == ::cfgetispeed(&attributes) && ::cfgetospeed(&current) == ::cfgetospeed(&attributes)
+        && current.c_cc[VMIN] == attributes.c_cc[VMIN] && current.c_cc[VTIME] == attributes.c_cc[VTIME];
 }
 
 void CSerialIO::SetReadTimeout(std::chrono::milliseconds total)

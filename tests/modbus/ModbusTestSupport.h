@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -140,3 +141,9 @@ inline QString ExceptionDetail(int code)
 }
 
 } // namespace modbus_test
+
+// Readable QString values in test failure reports.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
