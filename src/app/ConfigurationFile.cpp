@@ -6,35 +6,41 @@
 #include "model/ParTextReader.h"
 #include "modbus/CPrivateException.h"
 
-#include <QStringList>
+#include <QStringView>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace {
 
-const QString kRoot = QStringLiteral("root");
-const QString kRootPath = QStringLiteral("/root");
-const QString kApplication = QStringLiteral("KORVA");
-const QString kFileType = QStringLiteral("configuration");
+constexpr QStringView kRoot = u"root";
+constexpr QStringView kRootPath = u"/root";
+constexpr QStringView kApplication = u"KORVA";
+constexpr QStringView kFileType = u"configuration";
 // Written by this program; every version from 1.0 is read. Version 1.0 files lack the firmware
 // key, which was 1.0 for every device of that time.
-const QString kVersionWritten = QStringLiteral("1.5");
-const QStringList kVersionsRead = {QStringLiteral("1.0"), QStringLiteral("1.1"), QStringLiteral("1.2"),
-                                   QStringLiteral("1.3"), QStringLiteral("1.4"), QStringLiteral("1.5")};
-const QString kVersionWithoutFirmware = QStringLiteral("1.0");
+constexpr QStringView kVersionWritten = u"1.5";
+constexpr std::array<QStringView, 6> kVersionsRead = {u"1.0", u"1.1", u"1.2", u"1.3", u"1.4", u"1.5"};
+constexpr QStringView kVersionWithoutFirmware = u"1.0";
 constexpr std::uint32_t kFirmwareOfVersion1_0 = 0x10000;
 
-// The identity elements; a file lacking any of them, or that cannot be parsed, is no
-// configuration file.
-void CheckIdentity(CXmlReaderWriter& xml, const QString& path, QString& version)
+bool IsReadableVersion(const QString& version)
+{
+    return std::find(kVersionsRead.begin(), kVersionsRead.end(), version) != kVersionsRead.end();
+}
+
+// Loads the file and returns its version text. A file that cannot be parsed, or lacks or
+// misstates any identity element, is no configuration file.
+QString LoadAndIdentify(CXmlReaderWriter& xml, const QString& path)
 {
     try {
         xml.LoadDocument(path);
         if (xml.GetNodeText(QStringLiteral("/root/application")) != kApplication
             || xml.GetNodeText(QStringLiteral("/root/filetype")) != kFileType)
             throw CPrivateException("illfileerr");
-        version = xml.GetNodeText(QStringLiteral("/root/version"));
-    } catch (const CPrivateException&) {
+        return xml.GetNodeText(QStringLiteral("/root/version"));
+    } catch (const CException&) {
         throw CPrivateException("illfileerr");
     }
 }
@@ -44,7 +50,7 @@ std::uint16_t ReadWord(const CXmlReaderWriter& xml, int address)
     QString text;
     try {
         text = xml.GetNodeText(QStringLiteral("/root/parameter[@adrs='%1']").arg(address));
-    } catch (const CPrivateException&) {
+    } catch (const CException&) {
         throw CPrivateException("desfileerr");
     }
     return static_cast<std::uint16_t>(ParTextReader::ReadSaturatedInt32(text) & 0xFFFF);
@@ -55,20 +61,21 @@ std::uint16_t ReadWord(const CXmlReaderWriter& xml, int address)
 void SaveConfigurationFile(const CDevInterface& device, const QString& path)
 {
     CXmlReaderWriter xml;
-    xml.CreateDocument(kRoot);
-    xml.AppendTextElement(kRootPath, QStringLiteral("application"), kApplication);
-    xml.AppendTextElement(kRootPath, QStringLiteral("filetype"), kFileType);
-    xml.AppendTextElement(kRootPath, QStringLiteral("version"), kVersionWritten);
-    xml.AppendTextElement(kRootPath, QStringLiteral("device"), QString::number(device.GetModelCode()));
+    const QString root = kRootPath.toString();
+    xml.CreateDocument(kRoot.toString());
+    xml.AppendTextElement(root, QStringLiteral("application"), kApplication.toString());
+    xml.AppendTextElement(root, QStringLiteral("filetype"), kFileType.toString());
+    xml.AppendTextElement(root, QStringLiteral("version"), kVersionWritten.toString());
+    xml.AppendTextElement(root, QStringLiteral("device"), QString::number(device.GetModelCode()));
     // Written as a signed 32-bit number; reading converts it back to the same key.
-    xml.AppendTextElement(kRootPath, QStringLiteral("devver"),
+    xml.AppendTextElement(root, QStringLiteral("devver"),
                           QString::number(static_cast<std::int32_t>(device.GetFirmware())));
 
     for (int index = 0; index < device.GetCount(); ++index) {
         const CParValue& value = device.GetAt(index).GetValue();
         const auto words = value.GetWords();
         for (std::size_t position = 0; position < words.size(); ++position) {
-            xml.AppendAttributedElement(kRootPath, QStringLiteral("parameter"),
+            xml.AppendAttributedElement(root, QStringLiteral("parameter"),
                                         QString::number(words[position]), QStringLiteral("adrs"),
                                         QString::number(value.GetAddress() + static_cast<int>(position)));
         }
@@ -79,9 +86,8 @@ void SaveConfigurationFile(const CDevInterface& device, const QString& path)
 std::unique_ptr<CDevInterface> LoadConfigurationFile(const QString& path)
 {
     CXmlReaderWriter xml;
-    QString version;
-    CheckIdentity(xml, path, version);
-    if (!kVersionsRead.contains(version))
+    const QString version = LoadAndIdentify(xml, path);
+    if (!IsReadableVersion(version))
         throw CPrivateException("verfileerr");
 
     // A missing device or firmware element is reported as the XML access error itself.

@@ -25,7 +25,7 @@ constexpr qsizetype kLongestText = 1024;
 constexpr double kLargestTypedNumber = 3.4028234663852886e38;
 
 // Added to a typed decimal number before it is truncated to register units, so that a value
-// such as 0.3 (0.29999... in binary) still gives 3 with one decimal.
+// such as 0.29 (0.28999... in binary) still gives 29 with two decimals.
 constexpr double kTypedNumberBias = 0.00001;
 
 QByteArray AsciiBytes(const char* text)

@@ -231,7 +231,7 @@ TEST_F(ParTextTest, TypedTextIsStoredInTheWords)
         {"whole number with blanks and sign", Row(PK_UINT16, 65535), " +7", {7}},
         {"one decimal", Row(PK_UINT16, 32000, 0, 1), "60", {600}},
         {"one decimal, cut toward zero", Row(PK_UINT16, 32000, 0, 1), "3200.04", {32000}},
-        {"0.3 survives binary rounding", Row(PK_UINT16, 32000, 0, 1), "0.3", {3}},
+        {"0.29 survives binary rounding", Row(PK_UINT16, 32000, 0, 2), "0.29", {29}},
         {"0.05 with one decimal is 0", Row(PK_UINT16, 32000, 0, 1), "0.05", {0}},
         {"exponent form", Row(PK_UINT16, 32000, 0, 1), "1e2", {1000}},
         {"negative with a decimal", Row(PK_INT16, 100, 0, 1, nullptr, 0, -100), "-0.5", {0xFFFB}},
