@@ -21,11 +21,17 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
 
 using Factory = std::function<std::unique_ptr<CDevInterface>()>;
+
+std::string Utf8(const char16_t* name)
+{
+    return QStringView(name).toString().toStdString();
+}
 
 template <typename Model>
 Factory Make()
@@ -70,7 +76,8 @@ TEST(DeviceModelTest, EveryModelHasItsSectionRowsAndNoRegisterTwice)
         for (int i = 0; i < device->GetCount(); ++i) {
             const CParInterface& parameter = device->GetAt(i);
             const QString name = QString::fromUtf16(parameter.GetDefinition().name);
-            EXPECT_EQ(parameter.GetValue().GetCount(), ParRegisterCount(parameter.GetDefinition())) << name.toStdString();
+            EXPECT_EQ(parameter.GetValue().GetCount(), ParRegisterCount(parameter.GetDefinition()))
+                << name.toStdString();
             for (int r = 0; r < parameter.GetValue().GetCount(); ++r) {
                 const int address = parameter.GetValue().GetAddress() + r;
                 const auto [it, fresh] = owner.emplace(address, name);
@@ -93,7 +100,8 @@ bool SameRow(const ParDefinition& a, const ParDefinition& b)
     const auto text = [](const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); };
     return a.kind == b.kind && text(a.name) == text(b.name) && a.address == b.address
         && a.minimum == b.minimum && a.maximum == b.maximum && a.defaultValue == b.defaultValue
-        && a.decimals == b.decimals && text(a.list) == text(b.list) && a.unit == b.unit && a.access == b.access;
+        && a.decimals == b.decimals && text(a.list) == text(b.list) && a.unit == b.unit
+        && a.access == b.access;
 }
 
 // `derived` row i is `base` row map[i]; -1 marks a row of the derived table's own.
@@ -101,10 +109,10 @@ void ExpectDerived(const CDevInterface& derived, const CDevInterface& base, cons
 {
     ASSERT_EQ(static_cast<int>(map.size()), derived.GetCount());
     for (int i = 0; i < derived.GetCount(); ++i) {
-        if (map[static_cast<std::size_t>(i)] < 0)
+        const int baseRow = map[static_cast<std::size_t>(i)];
+        if (baseRow < 0)
             continue;
-        EXPECT_TRUE(SameRow(derived.GetAt(i).GetDefinition(), base.GetAt(map[static_cast<std::size_t>(i)]).GetDefinition()))
-            << "row " << i;
+        EXPECT_TRUE(SameRow(derived.GetAt(i).GetDefinition(), base.GetAt(baseRow).GetDefinition())) << "row " << i;
     }
 }
 
@@ -259,11 +267,11 @@ TEST(DeviceModelTest, RadioSettingsForceAndGreyOutTheirDependants)
             device->GetParameter(c.changed).SetValue(c.value);
             EXPECT_EQ(device->OnParameterChanged(device->IndexOf(c.changed)), c.changedOthers);
             for (const auto& [name, value] : c.after)
-                EXPECT_EQ(device->GetParameter(name).GetValue().GetWords()[0], value) << QStringView(name).toString().toStdString();
+                EXPECT_EQ(device->GetParameter(name).GetValue().GetWords()[0], value) << Utf8(name);
             for (const char16_t* name : c.disabled)
-                EXPECT_TRUE(device->IsDisabled(device->IndexOf(name))) << QStringView(name).toString().toStdString();
+                EXPECT_TRUE(device->IsDisabled(device->IndexOf(name))) << Utf8(name);
             for (const char16_t* name : c.enabled)
-                EXPECT_FALSE(device->IsDisabled(device->IndexOf(name))) << QStringView(name).toString().toStdString();
+                EXPECT_FALSE(device->IsDisabled(device->IndexOf(name))) << Utf8(name);
         }
         const auto device = make();
         EXPECT_TRUE(device->IsDisabled(device->IndexOf(u"w920")));     // a caption
