@@ -47,7 +47,7 @@ protected:
     void OpenTcp(DevsimProcess& devsim)
     {
         const QString port = devsim.TcpPort();
-        ASSERT_FALSE(port.isEmpty()) << devsim.StandardError().toStdString();
+        ASSERT_FALSE(port.isEmpty()) << devsim.Output().toStdString();
         ComSettings settings;
         settings.Mode = ComSettings::ModeTcp;
         settings.ServerAddress = QStringLiteral("127.0.0.1");
@@ -59,7 +59,7 @@ protected:
     void OpenPty(DevsimProcess& devsim)
     {
         const QString path = devsim.Endpoint(QStringLiteral("pty"));
-        ASSERT_FALSE(path.isEmpty()) << devsim.StandardError().toStdString();
+        ASSERT_FALSE(path.isEmpty()) << devsim.Output().toStdString();
         ComSettings settings;
         settings.Mode = ComSettings::ModeSerial;
         settings.COMPortName = path;
