@@ -2,6 +2,7 @@
 
 #include "app/widgets/DialogTexts.h"
 
+#include <QAbstractItemView>
 #include <QFocusEvent>
 
 CEditComboBox::CEditComboBox()
@@ -45,8 +46,9 @@ void CEditComboBox::hidePopup()
 void CEditComboBox::focusOutEvent(QFocusEvent* event)
 {
     QComboBox::focusOutEvent(event);
-    // The drop-down itself takes the focus while it is open.
-    if (m_open && isVisible() && event->reason() != Qt::PopupFocusReason)
+    // The drop-down takes the focus while it is open (on some platforms by becoming the active
+    // window); its closing is handled in hidePopup.
+    if (m_open && isVisible() && event->reason() != Qt::PopupFocusReason && !view()->window()->isVisible())
         Finish(false);
 }
 
