@@ -76,7 +76,7 @@ void Parse(const QCoreApplication& app, Options& options)
     const QCommandLineOption code(QStringLiteral("code"), QStringLiteral("Model code in register 9600 (default 6001)."), QStringLiteral("N"), QStringLiteral("6001"));
     const QCommandLineOption firmware(QStringLiteral("firmware"), QStringLiteral("Firmware version in registers 9617-9618 (default 1.0)."), QStringLiteral("MAJOR.MINOR"), QStringLiteral("1.0"));
     const QCommandLineOption modelText(QStringLiteral("model-text"), QStringLiteral("Model text with lamp letters in 9601-9616, such as VK20C-4RYGB (default: the model's name with -4RYGB)."), QStringLiteral("TEXT"));
-    const QCommandLineOption fault(QStringLiteral("fault"), QStringLiteral("Make answers go wrong; see above. Repeatable."), QStringLiteral("SPEC"));
+    const QCommandLineOption fault(QStringLiteral("fault"), QStringLiteral("Make answers go wrong; see above. Repeatable."), QStringLiteral("FAULT"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Report every request on standard error."));
     parser.addOptions({tcp, pty, tty, baud, code, firmware, modelText, fault, verbose});
     parser.process(app);
