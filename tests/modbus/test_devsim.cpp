@@ -198,11 +198,10 @@ TEST_F(Devsim, AClosedConnectionFailsUntilTheClientOpensAgain)
 
 TEST_F(Devsim, TheCommandLineIsCheckedAndDocumented)
 {
-    QProcess help;
-    help.start(QStringLiteral(KORVA_PROGRAM_DIR "/korva-devsim"), {"--help"});
-    ASSERT_TRUE(help.waitForFinished(10000));
-    EXPECT_EQ(help.exitCode(), 0);
-    const QString text = QString::fromUtf8(help.readAllStandardOutput());
+    const QString program = QStringLiteral(KORVA_PROGRAM_DIR "/korva-devsim");
+    ChildProcess help(program, {"--help"});
+    EXPECT_EQ(help.WaitForExit(), 0);
+    const QString text = help.Output();
     for (const char* option : {"--tcp", "--pty", "--tty", "--code", "--firmware", "--model-text", "--fault", "silence",
                                "delay", "txid", "exception", "short", "badcrc", "split", "close", "garbage"})
         EXPECT_TRUE(text.contains(QLatin1String(option))) << option;
@@ -210,10 +209,10 @@ TEST_F(Devsim, TheCommandLineIsCheckedAndDocumented)
     for (const QStringList& wrong : {QStringList{}, QStringList{"--tcp", "127.0.0.1:0", "--fault", "sometimes"},
                                      QStringList{"--tcp", "127.0.0.1:0", "--firmware", "1"},
                                      QStringList{"--tcp", "nowhere:0"}}) {
-        QProcess devsim;
-        devsim.start(QStringLiteral(KORVA_PROGRAM_DIR "/korva-devsim"), wrong);
-        ASSERT_TRUE(devsim.waitForFinished(10000));
-        EXPECT_NE(devsim.exitCode(), 0) << wrong.join(u' ').toStdString();
-        EXPECT_FALSE(devsim.readAllStandardError().isEmpty());
+        ChildProcess devsim(program, wrong);
+        const int code = devsim.WaitForExit();
+        EXPECT_NE(code, 0) << wrong.join(u' ').toStdString();
+        EXPECT_NE(code, -1) << "it did not end by itself";
+        EXPECT_TRUE(devsim.Output().contains(QLatin1String("korva-devsim: "))) << devsim.Output().toStdString();
     }
 }

@@ -28,9 +28,8 @@ const QString kPeerScript = QStringLiteral(KORVA_SOURCE_DIR "/tests/modbus/pymod
 // python3-serial-asyncio, which the package only recommends).
 bool HasPython(const char* modules)
 {
-    QProcess probe;
-    probe.start(kPython, {QStringLiteral("-c"), QStringLiteral("import ") + QLatin1String(modules)});
-    return probe.waitForFinished(20000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0;
+    ChildProcess probe(kPython, {QStringLiteral("-c"), QStringLiteral("import ") + QLatin1String(modules)});
+    return probe.WaitForExit() == 0;
 }
 
 bool HasProgram(const char* path)
@@ -160,12 +159,10 @@ namespace {
 // mbpoll's one-shot read or write; its register numbers start at 1.
 QString Mbpoll(const QStringList& arguments)
 {
-    QProcess mbpoll;
-    mbpoll.setProcessChannelMode(QProcess::MergedChannels);
-    mbpoll.start(QStringLiteral("/usr/bin/mbpoll"), arguments);
-    if (!mbpoll.waitForFinished(20000))
+    ChildProcess mbpoll(QStringLiteral("/usr/bin/mbpoll"), arguments);
+    if (mbpoll.WaitForExit() == -1)
         return QStringLiteral("(mbpoll did not finish)");
-    return QString::fromUtf8(mbpoll.readAll());
+    return mbpoll.Output();
 }
 
 } // namespace
