@@ -37,10 +37,17 @@ QString DetailText(const char* key)
     return text.isEmpty() ? QString::fromLatin1(key) : text;
 }
 
-void CheckRange(std::uint16_t address, std::size_t count, std::size_t available, std::size_t needed)
+// A caller's mistake is refused before anything is sent, rather than wrapping the address or
+// writing past the caller's buffer.
+void CheckAddresses(std::uint16_t address, std::size_t count)
 {
     if (static_cast<std::size_t>(address) + count > 0x10000)
         throw std::out_of_range("Modbus request beyond address 65535");
+}
+
+void CheckRange(std::uint16_t address, std::size_t count, std::size_t available, std::size_t needed)
+{
+    CheckAddresses(address, count);
     if (available < needed)
         throw std::out_of_range("Modbus buffer smaller than the count");
 }
@@ -264,7 +271,7 @@ bool CModbusInterface::ReadHoldingRegistersFromAll(std::uint16_t address, std::u
 {
     if (m_settings.Mode != ComSettings::ModeDirect)
         return false;
-    CheckRange(address, count, count, count);
+    CheckAddresses(address, count);
     const std::uint16_t chunk = ChunkSizes().readRegisters;
     for (std::size_t done = 0; done < count; done += chunk) {
         const auto size = static_cast<std::uint8_t>(std::min<std::size_t>(chunk, count - done));

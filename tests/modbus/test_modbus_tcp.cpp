@@ -412,3 +412,16 @@ TEST_F(ModbusTcp, TheBroadcastReadRefusesEveryOtherMode)
     EXPECT_TRUE(answers.empty());
     EXPECT_TRUE(peer.Requests().empty());
 }
+
+TEST_F(ModbusTcp, RequestsBeyondTheBufferOrTheAddressSpaceAreRefusedBeforeSending)
+{
+    Peer peer([](int, std::uint16_t id, const Bytes&) { return Answer(id, RegisterAnswer(1, std::vector<std::uint16_t>(10))); });
+    OpenOn(peer);
+    std::vector<std::uint16_t> five(5);
+    std::uint8_t oneByte[1] = {};
+    EXPECT_THROW(client.ReadHoldingRegisters(0, 10, five), std::out_of_range);
+    EXPECT_THROW(client.WriteMultipleRegisters(0, 10, five), std::out_of_range);
+    EXPECT_THROW(client.ReadCoils(0, 9, oneByte), std::out_of_range);
+    EXPECT_THROW(client.ReadHoldingRegisters(65532, 5, five), std::out_of_range);
+    EXPECT_TRUE(peer.Requests().empty());
+}
