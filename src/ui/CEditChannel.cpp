@@ -28,7 +28,7 @@ ChannelChecks ChecksOf(const std::array<QCheckBox*, CEditChannel::kBoxCount>& bo
 CEditChannel::CEditChannel()
     : m_ok(new QPushButton(QStringLiteral("OK"), this)), m_image(0, kChannelWords, false)
 {
-    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 

@@ -17,8 +17,10 @@ namespace {
 
 constexpr int kIndexRole = CParameterCellDelegate::kIndexRole;
 constexpr int kRowRole = CParameterCellDelegate::kRowRole;
-// Names sit indented under their group heading.
-const QString kNameIndent = QStringLiteral("    ");
+// Names sit indented under their group heading by the width of this many blanks. The tree's
+// own indentation does it rather than blanks in the text: blanks before a Japanese name are
+// drawn in whichever fallback font the name gets, and names would not line up.
+constexpr int kNameIndentBlanks = 4;
 
 } // namespace
 
@@ -49,7 +51,7 @@ void CParameterListCtrl::Initialize()
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
-    setIndentation(0);
+    setIndentation(fontMetrics().horizontalAdvance(QLatin1Char(' ')) * kNameIndentBlanks);
     setUniformRowHeights(true);
     setFocusPolicy(Qt::StrongFocus);
     setItemDelegate(m_delegate);
@@ -107,7 +109,7 @@ void CParameterListCtrl::Refresh()
             item->setData(column, kIndexRole, row.index);
             item->setData(column, kRowRole, static_cast<int>(used));
         }
-        SetCellText(item, kNameColumn, kNameIndent + row.name);
+        SetCellText(item, kNameColumn, row.name);
         SetCellText(item, kValueColumn, row.value);
         ++used;
     }

@@ -293,7 +293,7 @@ TEST_F(MainWindowTest, LanguageSwitchesAfterAShortDelayAndIsRemembered)
                   CDevType::GetModelName(window->GetModelCombo().itemData(position).toInt()));
     const CDevInterface& shown = *window->GetCurrentSet();
     EXPECT_EQ(window->GetList().GetRowText(0, CParameterListCtrl::kNameColumn),
-              QStringLiteral("    ") + shown.GetAt(1).GetName());
+              shown.GetAt(1).GetName());
 
     // Two clicks in quick succession come back to where they started.
     Command(CKORVADlg::kSwitchLanguage);

@@ -111,7 +111,7 @@ TEST_F(ParameterListTest, RowsSitUnderTheirHeadingsAndAModelChangeLeavesNoStaleR
     EXPECT_EQ(list->GetGroupTitles(), (QStringList{"Information", "IP", "Modbus"}));
     ASSERT_EQ(list->GetRowCount(), 7);
     EXPECT_EQ(list->topLevelItemCount(), 3);
-    EXPECT_EQ(list->GetRowText(0, CParameterListCtrl::kNameColumn), QStringLiteral("    Tag"));
+    EXPECT_EQ(list->GetRowText(0, CParameterListCtrl::kNameColumn), QStringLiteral("Tag"));
     EXPECT_EQ(ValueText(u"tag"), QStringLiteral("test-tag"));
     EXPECT_EQ(ValueText(u"tcptimeout"), QStringLiteral("60.0 (s)"));
     EXPECT_EQ(list->topLevelItem(1)->childCount(), 3);

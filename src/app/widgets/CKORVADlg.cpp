@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
@@ -83,8 +84,19 @@ CKORVADlg::CKORVADlg(QWidget* parent)
     modelRow->addWidget(m_modelCombo);
     modelRow->addStretch();
 
+    // The band ends in a rule, as a toolbar band does.
+    auto* band = new QWidget(this);
+    auto* bandColumn = new QVBoxLayout(band);
+    bandColumn->setContentsMargins(0, 0, 0, 0);
+    bandColumn->setSpacing(0);
+    bandColumn->addWidget(m_toolbarBand);
+    auto* rule = new QFrame(band);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    bandColumn->addWidget(rule);
+
     auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(m_toolbarBand);
+    layout->setMenuBar(band);
     layout->addLayout(modelRow);
     layout->addWidget(m_list);
     setTabOrder(m_list, m_modelCombo);
