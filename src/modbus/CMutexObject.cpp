@@ -15,12 +15,18 @@ struct CMutexObject::State {
 
 namespace {
 
+// Set once the thread's list of held mutexes (below) is gone. The main thread's thread-locals
+// are destroyed before the program's statics, and a static may still lock or unlock a mutex
+// then; the flag is trivially destructible, so it can be read safely at any time.
+thread_local bool t_heldMutexesGone = false;
+
 // The mutexes a thread holds. Its destructor runs when the thread ends and abandons every
 // mutex still held, so that waiters on other threads are not blocked for ever.
 class HeldMutexes {
 public:
     ~HeldMutexes()
     {
+        t_heldMutexesGone = true;
         const auto self = std::this_thread::get_id();
         for (auto& weak : m_held) {
             if (auto state = weak.lock()) {
@@ -50,6 +56,18 @@ private:
 
 thread_local HeldMutexes t_heldMutexes;
 
+void RememberHeld(const std::shared_ptr<CMutexObject::State>& state)
+{
+    if (!t_heldMutexesGone)
+        t_heldMutexes.Add(state);
+}
+
+void ForgetHeld(const std::shared_ptr<CMutexObject::State>& state)
+{
+    if (!t_heldMutexesGone)
+        t_heldMutexes.Remove(state);
+}
+
 } // namespace
 
 CMutexObject::CMutexObject() : m_state(std::make_shared<State>()) {}
@@ -66,7 +84,7 @@ CMutexObject::~CMutexObject()
         }
     }
     if (owned)
-        t_heldMutexes.Remove(m_state);
+        ForgetHeld(m_state);
 }
 
 bool CMutexObject::Lock(std::chrono::milliseconds timeout)
@@ -85,7 +103,7 @@ bool CMutexObject::Lock(std::chrono::milliseconds timeout)
     m_state->owner = self;
     m_state->depth = 1;
     lock.unlock();
-    t_heldMutexes.Add(m_state);
+    RememberHeld(m_state);
     return true;
 }
 
@@ -99,5 +117,5 @@ void CMutexObject::Unlock()
     m_state->owner = {};
     m_state->freed.notify_one();
     lock.unlock();
-    t_heldMutexes.Remove(m_state);
+    ForgetHeld(m_state);
 }

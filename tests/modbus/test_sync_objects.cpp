@@ -98,6 +98,29 @@ TEST(MutexObject, AnAbandonedMutexWakesAWaiter)
     mutex.Unlock();
 }
 
+// A thread-local object constructed before the thread's first lock is destroyed after the
+// thread's own bookkeeping; locking then (as a static does at program exit) must stay safe.
+TEST(MutexObject, CanBeUsedWhileItsThreadIsEnding)
+{
+    CMutexObject mutex;
+    struct LateUser {
+        CMutexObject* mutex = nullptr;
+        ~LateUser()
+        {
+            if (mutex && mutex->Lock(0ms))
+                mutex->Unlock();
+        }
+    };
+    std::thread([&] {
+        thread_local LateUser late;
+        late.mutex = &mutex;
+        ASSERT_TRUE(mutex.Lock(0ms));
+        mutex.Unlock();
+    }).join();
+    EXPECT_TRUE(mutex.Lock(0ms));
+    mutex.Unlock();
+}
+
 TEST(SemaphoreObject, TimesOutAtZeroAndAcquiresOncePerUnlock)
 {
     CSemaphoreObject semaphore(0, 2147483647);
