@@ -62,6 +62,8 @@ constexpr MessageKeyUse kMessageKeys[] = {
     {"mbio.tcperr", "s"},
     // CSerialIO::OpenPort: the device path that was opened, then the system's reason.
     {"serio.openerr", "ss"},
+    // Appended to the open error's reason when the system refuses access to the port.
+    {"serio.dialout", ""},
     {"MSG_CANNOT_COM_SETTING", ""},
 
     // SetText / CheckRange: parameter name, lowest and highest value, the limits written by

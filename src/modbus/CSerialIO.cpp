@@ -1,5 +1,7 @@
 #include "modbus/CSerialIO.h"
 
+#include "app/CResourceDatabase.h"
+
 #include "modbus/CMessageFormatter.h"
 #include "modbus/CPrivateException.h"
 
@@ -40,8 +42,12 @@ speed_t SpeedCode(std::int32_t baud)
 QString OpenFailureReason(int systemError)
 {
     QString reason = CMessageFormatter(systemError).GetText().trimmed();
-    if (systemError == EACCES || systemError == EPERM)
-        reason += QStringLiteral(" (serial ports belong to the group \"dialout\"; the user must be a member of it)");
+    // On Linux the usual cause is a user outside the group that owns serial devices.
+    if (systemError == EACCES || systemError == EPERM) {
+        const QString hint = CResourceDatabase::Instance().GetMessageText(u"serio.dialout");
+        if (!hint.isEmpty())
+            reason += u'\n' + hint;
+    }
     return reason;
 }
 
