@@ -37,6 +37,8 @@ const QString kConfigurationSuffix = QStringLiteral("cfg");
 // the screen is (large scaling on a small screen).
 constexpr int kListWidthInCharacters = 76;
 constexpr int kListHeightInRows = 22;
+constexpr int kMinimumListWidthInCharacters = 40;
+constexpr int kMinimumListHeightInRows = 6;
 
 template <typename Widget>
 Widget* WithId(Widget* widget, int id)
@@ -129,15 +131,17 @@ void CKORVADlg::InitDialog()
     RebuildUi();
 
     const QFontMetrics metrics(m_list->font());
-    m_list->setMinimumSize(metrics.averageCharWidth() * kListWidthInCharacters,
-                           m_list->sizeHintForRow(0) * kListHeightInRows);
+    const int rowHeight = std::max(1, m_list->sizeHintForRow(0));
+    m_list->setMinimumSize(metrics.averageCharWidth() * kListWidthInCharacters, rowHeight * kListHeightInRows);
     QSize size = sizeHint();
     if (const QScreen* display = screen()) {
+        // On a small screen with large scaling the list gives up room, down to a usable size.
         const QSize room = display->availableGeometry().size() * 9 / 10;
-        if (size.height() > room.height())
-            m_list->setMinimumHeight(std::max(m_list->sizeHintForRow(0) * 6,
-                                              m_list->minimumHeight() - (size.height() - room.height())));
-        size = sizeHint().boundedTo(room.expandedTo(minimumSizeHint()));
+        const QSize excess = (size - room).expandedTo(QSize(0, 0));
+        m_list->setMinimumSize(
+            std::max(metrics.averageCharWidth() * kMinimumListWidthInCharacters, m_list->minimumWidth() - excess.width()),
+            std::max(rowHeight * kMinimumListHeightInRows, m_list->minimumHeight() - excess.height()));
+        size = sizeHint();
     }
     // Not resizable, like the dialog it is.
     setFixedSize(size);
