@@ -86,6 +86,16 @@ constexpr MessageKeyUse kMessageKeys[] = {
     {"wlan.wep64err", ""},
     {"wlan.wep128err", ""},
 
+    // korva-cli set: the parameter name given, or the parameter's display name, then the model's
+    // display name, the value given and the choices, or the highest channel number.
+    {"cli.noparam", "ss"},
+    {"cli.readonly", "s"},
+    {"cli.disabled", "s"},
+    {"cli.nochoice", "sss"},
+    {"cli.channels", "sd"},
+    // korva-cli new: the model name given and the model names offered.
+    {"cli.nomodel", "ss"},
+
     // Unit texts of the parameter definitions (unit 1 to 11).
     {"unitsec", ""},
     {"unitch", ""},
