@@ -2,6 +2,7 @@
 
 #include "app/CResourceDatabase.h"
 #include "modbus/CDebugTrace.h"
+#include "modbus/CModbusDirectTransport.h"
 #include "modbus/CModbusRequest.h"
 #include "modbus/CModbusRtuTransport.h"
 #include "modbus/CModbusTcpTransport.h"
@@ -80,7 +81,9 @@ void CModbusInterface::Open()
         m_transport = std::make_unique<CModbusTcpTransport>(m_settings, m_cancelEvent, *this);
         break;
     case ComSettings::ModeDirect:
-        // Nothing stays open between Direct transactions.
+        // Holds no socket yet: each request makes its own.
+        m_transport = std::make_unique<CModbusDirectTransport>(
+            m_settings, m_directNetwork.value_or(CDirectNetwork::ProcessDefault()), m_cancelEvent, m_cancel);
         break;
     default:
         m_transport = std::make_unique<CModbusRtuTransport>(

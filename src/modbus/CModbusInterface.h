@@ -12,12 +12,14 @@
 #include "connection/CObserver.h"
 #include "connection/ComSettings.h"
 #include "modbus/CCancelEvent.h"
+#include "modbus/CDirectNetwork.h"
 #include "modbus/CMutexObject.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -36,6 +38,9 @@ public:
     // The settings are assigned before Open and read by every step.
     void SetComSettings(const ComSettings& settings) { m_settings = settings; }
     const ComSettings& GetComSettings() const { return m_settings; }
+    // The adapters and destination of the Direct transport, taken at Open; without one the
+    // process default applies (CDirectNetwork::ProcessDefault).
+    void SetDirectNetwork(std::optional<CDirectNetwork> network) { m_directNetwork = std::move(network); }
 
     // Closes what is open, then opens the transport that Mode selects. Throws "mbio.tcperr",
     // "serio.openerr" or "MSG_CANNOT_COM_SETTING".
@@ -84,6 +89,7 @@ private:
                   std::uint16_t count, std::span<std::uint8_t> bits);
 
     ComSettings m_settings;
+    std::optional<CDirectNetwork> m_directNetwork;
     std::unique_ptr<CModbusTransport> m_transport;
     std::atomic<bool> m_cancel{false};
     CCancelEvent m_cancelEvent;

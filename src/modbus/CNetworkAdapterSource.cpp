@@ -1,0 +1,3 @@
+#include "modbus/CNetworkAdapterSource.h"
+
+CNetworkAdapterSource::~CNetworkAdapterSource() = default;
