@@ -15,7 +15,8 @@ constexpr KindName kKinds[] = {
     {"txid", CFaultPlan::Kind::TransactionId, false},  {"exception", CFaultPlan::Kind::Exception, true},
     {"short", CFaultPlan::Kind::Short, false},         {"badcrc", CFaultPlan::Kind::BadCrc, false},
     {"split", CFaultPlan::Kind::Split, false},         {"close", CFaultPlan::Kind::Close, false},
-    {"garbage", CFaultPlan::Kind::Garbage, false},
+    {"garbage", CFaultPlan::Kind::Garbage, false},     {"otherpc", CFaultPlan::Kind::OtherPc, false},
+    {"oversize", CFaultPlan::Kind::Oversize, false},
 };
 
 constexpr std::uint32_t kDefaultSplitGap = 20;
@@ -82,6 +83,8 @@ CFaultPlan::Effects CFaultPlan::NextRequest()
         case Kind::Split: effects.split = std::chrono::milliseconds(fault.value); break;
         case Kind::Close: effects.close = true; break;
         case Kind::Garbage: effects.garbage = true; break;
+        case Kind::OtherPc: effects.otherPc = true; break;
+        case Kind::Oversize: effects.oversize = true; break;
         }
     }
     return effects;

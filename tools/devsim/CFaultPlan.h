@@ -12,7 +12,9 @@
 //     badcrc           the answer's CRC is wrong (RTU)
 //     split[:MS]       the answer goes out in pieces, MS milliseconds apart (default 20)
 //     close            the connection is closed instead of answering (TCP)
-//     garbage          three stray bytes come before the answer
+//     garbage          three stray bytes come before the answer (Direct: a datagram of them)
+//     otherpc          the answer is addressed to another PC's node (Direct)
+//     oversize         the answer carries 16 bytes more than its data (Direct)
 //   @N  only the N-th request;  %N  every N-th request;  neither: every request.
 
 #include <QString>
@@ -25,7 +27,7 @@
 
 class CFaultPlan {
 public:
-    enum class Kind { Silence, Delay, TransactionId, Exception, Short, BadCrc, Split, Close, Garbage };
+    enum class Kind { Silence, Delay, TransactionId, Exception, Short, BadCrc, Split, Close, Garbage, OtherPc, Oversize };
 
     struct Fault {
         Kind kind;
@@ -42,6 +44,8 @@ public:
         bool shortAnswer = false;
         bool badCrc = false;
         bool garbage = false;
+        bool otherPc = false;
+        bool oversize = false;
         std::optional<std::uint8_t> exception;
         std::chrono::milliseconds delay{0};
         std::optional<std::chrono::milliseconds> split;
