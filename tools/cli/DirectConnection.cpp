@@ -1,0 +1,8 @@
+#include "DirectConnection.h"
+
+#include "CCommandFailure.h"
+
+void FindOwnNode(ComSettings&)
+{
+    throw CUsageError(QStringLiteral("--direct is not available yet"));
+}
