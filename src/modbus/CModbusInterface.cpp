@@ -283,6 +283,7 @@ bool CModbusInterface::ReadHoldingRegistersFromAll(std::uint16_t address, std::u
         Trace(QStringLiteral("ReadHoldingRegisters: adrs=%1 size=%2\n").arg(at + 1).arg(size));
         m_cancel = false;
         m_cancelEvent.Reset();
+        const std::size_t chunkStart = answers.size();
         for (int failures = 0;;) {
             try {
                 const std::uint16_t id = SendRequest(request);
@@ -302,6 +303,14 @@ bool CModbusInterface::ReadHoldingRegistersFromAll(std::uint16_t address, std::u
                         throw CPrivateException(QString());
                     if (ended)
                         break;
+                    // A device that hears the broadcast on two of the PC's addresses answers
+                    // twice. It counts once, so that `wanted` counts devices: otherwise its
+                    // second answer could fill the count before another device's is read.
+                    const auto heardBefore = std::any_of(
+                        answers.begin() + static_cast<std::ptrdiff_t>(chunkStart), answers.end(),
+                        [&](const DirectAnswer& earlier) { return earlier.senderNode == answer.senderNode; });
+                    if (heardBefore)
+                        continue;
                     for (std::size_t i = 0; i < size; ++i)
                         answer.values.push_back(
                             static_cast<std::uint16_t>((response[3 + 2 * i] << 8) | response[4 + 2 * i]));

@@ -61,8 +61,9 @@ public:
     bool WriteMultipleRegisters(std::uint16_t address, std::uint16_t count,
                                 std::span<const std::uint16_t> values);
     bool WriteSingleCoil(std::uint16_t address, bool on);
-    // Direct mode only: collects the answers of every device to one broadcast read, until
-    // `wanted` answers have come or the time is up. False at once in any other mode.
+    // Direct mode only: collects the answers of every device to one broadcast read, one record
+    // per device (by its node address), until `wanted` records are there or the time is up.
+    // False at once in any other mode.
     bool ReadHoldingRegistersFromAll(std::uint16_t address, std::uint16_t count, std::size_t wanted,
                                      std::vector<DirectAnswer>& answers);
 

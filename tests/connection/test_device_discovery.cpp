@@ -4,6 +4,8 @@
 // scans against simulated devices on loopback (an injected loopback adapter and destination).
 
 #include "../modbus/DevsimProcess.h"
+#include "../modbus/ModbusTestSupport.h"
+#include "../modbus/ScriptedDirectPeer.h"
 #include "TestProfile.h"
 
 #include "connection/CDeviceDiscovery.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -162,6 +165,42 @@ TEST_F(DeviceDiscovery, ScansListEveryDeviceOnceWithItsNodeAddressAndModel)
     EXPECT_TRUE(discovery.Scan().empty());
     EXPECT_GE(Clock::now() - started, 900ms);
     EXPECT_EQ(discovery.Devices().Count(), 3u);
+}
+
+// A PC with two addresses on the network hears each device twice. A device that answers only
+// one of the addresses is still listed: a device counts once towards what a scan asks for, so
+// the answers heard twice cannot fill a scan before the new device's answer is read.
+TEST_F(DeviceDiscovery, DevicesHeardOnTwoAddressesDoNotHideAnother)
+{
+    using modbus_test::ScriptedDirectPeer;
+    ScriptedDirectPeer peer([&](int, const ScriptedDirectPeer::Request& request) {
+        std::vector<ScriptedDirectPeer::Action> answers;
+        for (std::uint8_t device = 1; device <= 4; ++device) {
+            // The fourth device hears only the second address.
+            if (device == 4 && request.SenderAddress() != "127.0.0.2")
+                continue;
+            Node node{0x02, 0x4B, 0x56, 0x00, 0x00, device};
+            answers.push_back(ScriptedDirectPeer::Send{modbus_test::DirectFrame(
+                request.Id(), node, request.Source(), modbus_test::RegisterAnswer(1, std::vector<std::uint16_t>(16, 0x4141)))});
+        }
+        return answers;
+    });
+    NetworkAdapter loopback;
+    loopback.name = "lo";
+    loopback.index = ::if_nametoindex("lo");
+    loopback.node = kPc;
+    for (const char* text : {"127.0.0.1", "127.0.0.2"}) {
+        in_addr address{};
+        ::inet_pton(AF_INET, text, &address);
+        loopback.addresses.push_back(address);
+    }
+    CDeviceDiscovery discovery(CDirectNetwork(std::make_shared<CFixedAdapterSource>(std::vector{loopback}), peer.Address()));
+    for (int scan = 0; scan < 4; ++scan) {
+        SCOPED_TRACE(scan);
+        EXPECT_EQ(discovery.Scan().size(), 1u);
+    }
+    EXPECT_EQ(discovery.Devices().Count(), 4u);
+    EXPECT_EQ(discovery.Devices().Slot(3).node, (Node{0x02, 0x4B, 0x56, 0x00, 0x00, 0x04}));
 }
 
 TEST_F(DeviceDiscovery, AScanWithoutDevicesEndsSilentlyAfterItsWait)
