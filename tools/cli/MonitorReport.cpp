@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -103,9 +104,12 @@ QString MonitorReportText(const MonitorSnapshot& snapshot)
     const std::vector<int> lamps = ShownLamps(panel);
     if (!lamps.empty()) {
         text += GuiText(kLampsFrame) + u'\n';
+        qsizetype width = 0;
+        for (const int lamp : lamps)
+            width = std::max(width, CMonitorPanel::LampText(lamp, panel.GetLampColour(lamp)).size());
         for (const int lamp : lamps)
             text += QStringLiteral("  %1  %2\n")
-                        .arg(CMonitorPanel::LampText(lamp, panel.GetLampColour(lamp)),
+                        .arg(CMonitorPanel::LampText(lamp, panel.GetLampColour(lamp)).leftJustified(width),
                              ModeText(panel.GetLampMode(lamp), kLampOnButton, kLampBlinkButton, kLampOffButton));
     }
     text += QStringLiteral("%1  %2\n").arg(GuiText(kBuzzerLabel),
