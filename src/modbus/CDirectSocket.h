@@ -2,10 +2,11 @@
 // One datagram socket of the Direct transport: bound to one local IPv4 address (port chosen
 // by the system), allowed to broadcast, and tied to its adapter.
 //
-// Linux picks the way out of a datagram to 255.255.255.255 by its routing rules, which need
-// not lead through the adapter that holds the bound address, and refuses it with ENETUNREACH
-// where no route covers it. Every datagram therefore names its interface (IP_PKTINFO), so
-// that each adapter's broadcast leaves through that adapter and no other.
+// A datagram to 255.255.255.255 is routed by the kernel: a socket tied to no interface gets
+// ENETUNREACH where no route covers it, and a socket bound to an address is sent out of that
+// address's adapter only by a special case of the routing code. Every datagram therefore
+// names its interface (IP_PKTINFO), so that each adapter's broadcast leaves through that
+// adapter and no other, whatever the routes say.
 
 #include "modbus/CFileDescriptor.h"
 
