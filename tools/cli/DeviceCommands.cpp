@@ -63,8 +63,10 @@ void RunTransfer(CDeviceTask& task, CModbusInterface& client, const char* progre
 void Connect(const CCommandLine& line, CModbusInterface& client)
 {
     ComSettings settings = ConnectionSettingsOf(line);
-    if (settings.Mode == ComSettings::ModeDirect)
+    if (settings.Mode == ComSettings::ModeDirect) {
+        ChooseDirectNetwork();
         FindOwnNode(settings);
+    }
     client.SetComSettings(settings);
 }
 
@@ -142,10 +144,4 @@ int RunMonitor(CCommandLine& line)
     }
     // Interrupted: a monitoring session ends this way.
     return once ? ExitDevice : ExitSuccess;
-}
-
-int RunDiscover(CCommandLine& line)
-{
-    line.Parse({kLanguageOption, {"--timeout", true}, {"--json", false}});
-    throw CUsageError(QStringLiteral("discover is not available yet"));
 }

@@ -66,6 +66,11 @@ Every command takes --lang FILE (English.lng or Japanese.lng) for its texts and 
 default is the program's display language. Progress of read and write is shown on standard
 error when it is a terminal; Ctrl-C cancels read, write and monitor.
 
+Environment:
+  KORVA_DIRECT_LOOPBACK=PORT  Ethernet (Direct) goes to 127.0.0.1:PORT on the loopback
+                              interface instead of every adapter: for trying the tool with
+                              korva-devsim --direct 127.0.0.1:0, without a network.
+
 Exit codes:
   0  success
   1  communication or device error (also a device of the wrong model, an interrupted
