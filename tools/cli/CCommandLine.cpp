@@ -22,7 +22,7 @@ CCommandLine::CCommandLine(const QStringList& arguments)
     m_rest = arguments.mid(1);
 }
 
-void CCommandLine::Parse(const std::vector<OptionSpec>& options)
+void CCommandLine::Parse(const std::vector<KnownOption>& options)
 {
     m_operands.clear();
     m_values.clear();
@@ -39,14 +39,14 @@ void CCommandLine::Parse(const std::vector<OptionSpec>& options)
         }
         const qsizetype equals = word.startsWith(u"--") ? word.indexOf(u'=') : -1;
         const QString name = equals >= 0 ? word.left(equals) : word;
-        const auto spec = std::find_if(options.begin(), options.end(),
-                                       [&](const OptionSpec& option) { return name == QLatin1String(option.name); });
-        if (spec == options.end())
+        const auto known = std::find_if(options.begin(), options.end(),
+                                       [&](const KnownOption& option) { return name == QLatin1String(option.name); });
+        if (known == options.end())
             throw CUsageError(QStringLiteral("%1 does not take the option %2").arg(m_command, name));
         if (m_values.contains(name))
             throw CUsageError(QStringLiteral("%1 is given twice").arg(name));
         QString value;
-        if (!spec->takesValue) {
+        if (!known->takesValue) {
             if (equals >= 0)
                 throw CUsageError(QStringLiteral("%1 takes no value").arg(name));
         } else if (equals >= 0) {

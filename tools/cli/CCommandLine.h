@@ -12,7 +12,7 @@
 
 class CCommandLine {
 public:
-    struct OptionSpec {
+    struct KnownOption {
         const char* name; // "--tcp", "-o"
         bool takesValue;
     };
@@ -26,7 +26,7 @@ public:
 
     // Sorts the words after the command. Throws CUsageError for an option that the command
     // does not take, a missing value, or an option given twice.
-    void Parse(const std::vector<OptionSpec>& options);
+    void Parse(const std::vector<KnownOption>& options);
 
     const QStringList& Operands() const { return m_operands; }
     bool Has(const QString& option) const { return m_values.contains(option); }

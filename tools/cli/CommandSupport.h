@@ -11,7 +11,7 @@
 class CDevInterface;
 
 // The option every command takes.
-inline constexpr CCommandLine::OptionSpec kLanguageOption{"--lang", true};
+inline constexpr CCommandLine::KnownOption kLanguageOption{"--lang", true};
 
 // Loads the language file of --lang, or the display language the program stored last. Throws
 // CCommandFailure (ExitFile) when it cannot be read.

@@ -80,7 +80,7 @@ void ApplySerial(const CCommandLine& line, ComSettings& settings)
 
 } // namespace
 
-std::vector<CCommandLine::OptionSpec> ConnectionOptionSpecs()
+std::vector<CCommandLine::KnownOption> ConnectionKnownOptions()
 {
     return {{"--tcp", true},  {"--serial", true}, {"--baud", true}, {"--parity", true},
             {"--stop", true}, {"--direct", true}, {"--unit", true}};

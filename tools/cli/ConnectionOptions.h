@@ -11,7 +11,7 @@
 #include <vector>
 
 // The options above, for CCommandLine::Parse.
-std::vector<CCommandLine::OptionSpec> ConnectionOptionSpecs();
+std::vector<CCommandLine::KnownOption> ConnectionKnownOptions();
 
 // The stored settings with the line's connection applied. Throws CUsageError when the line
 // names no connection, more than one, or a value out of range. A Direct connection also needs

@@ -28,9 +28,9 @@
 
 namespace {
 
-std::vector<CCommandLine::OptionSpec> DeviceOptions(std::initializer_list<CCommandLine::OptionSpec> own)
+std::vector<CCommandLine::KnownOption> DeviceOptions(std::initializer_list<CCommandLine::KnownOption> own)
 {
-    std::vector<CCommandLine::OptionSpec> options = ConnectionOptionSpecs();
+    std::vector<CCommandLine::KnownOption> options = ConnectionKnownOptions();
     options.push_back(kLanguageOption);
     options.insert(options.end(), own);
     return options;
