@@ -14,7 +14,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -43,8 +42,8 @@ double TimeoutOf(const CCommandLine& line)
 // between two scans is forgotten by the next one.
 class ScanDeadline {
 public:
-    ScanDeadline(CDeviceDiscovery& discovery, Clock::time_point end)
-        : m_discovery(discovery), m_end(end), m_thread([this] { Run(); })
+    ScanDeadline(CDeviceDiscovery& discovery, const CInterruptWatcher& interrupts, Clock::time_point end)
+        : m_discovery(discovery), m_interrupts(interrupts), m_end(end), m_thread([this] { Run(); })
     {
     }
     ~ScanDeadline()
@@ -59,33 +58,26 @@ public:
     ScanDeadline(const ScanDeadline&) = delete;
     ScanDeadline& operator=(const ScanDeadline&) = delete;
 
-    void Expire()
-    {
-        {
-            const std::lock_guard lock(m_guard);
-            m_expired = true;
-        }
-        m_wake.notify_all();
-    }
-    bool IsExpired() const { return m_expired || Clock::now() >= m_end; }
+    bool IsExpired() const { return Clock::now() >= m_end || m_interrupts.WasInterrupted(); }
 
 private:
     void Run()
     {
+        constexpr std::chrono::milliseconds kSlice{20};
         std::unique_lock lock(m_guard);
-        m_wake.wait_until(lock, m_end, [this] { return m_finished || m_expired; });
-        m_expired = true;
+        while (!m_finished && !IsExpired())
+            m_wake.wait_for(lock, kSlice);
         while (!m_finished) {
             m_discovery.Cancel();
-            m_wake.wait_for(lock, std::chrono::milliseconds(20), [this] { return m_finished; });
+            m_wake.wait_for(lock, kSlice);
         }
     }
 
     CDeviceDiscovery& m_discovery;
+    const CInterruptWatcher& m_interrupts;
     const Clock::time_point m_end;
     std::mutex m_guard;
     std::condition_variable m_wake;
-    std::atomic<bool> m_expired{false};
     bool m_finished = false;
     std::thread m_thread;
 };
@@ -101,10 +93,11 @@ int RunDiscover(CCommandLine& line)
     ChooseDirectNetwork();
     LoadLanguageOf(line);
 
+    // The watcher first, so that the deadline's thread starts with the signals blocked.
+    const CInterruptWatcher watcher([] {});
     CDeviceDiscovery discovery;
     const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
-    ScanDeadline deadline(discovery, end);
-    const CInterruptWatcher watcher([&] { deadline.Expire(); });
+    ScanDeadline deadline(discovery, watcher, end);
     QJsonArray devices;
     while (!deadline.IsExpired()) {
         for (const DiscoveredDevice& device : discovery.Scan()) {

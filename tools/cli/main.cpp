@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 
+#include <exception>
 #include <map>
 
 namespace {
@@ -132,6 +133,10 @@ int main(int argc, char** argv)
     } catch (const CException& error) {
         // Errors of the program's family that no command sorted: they come from the device side.
         PrintError(error.ErrorText() + u'\n');
+        return ExitDevice;
+    } catch (const std::exception& error) {
+        // Never a silent abort: whatever went wrong is said.
+        PrintError(QStringLiteral("korva-cli: %1\n").arg(QString::fromLocal8Bit(error.what())));
         return ExitDevice;
     }
 }
