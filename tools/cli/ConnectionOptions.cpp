@@ -80,7 +80,7 @@ void ApplySerial(const CCommandLine& line, ComSettings& settings)
 
 } // namespace
 
-std::vector<CCommandLine::KnownOption> ConnectionKnownOptions()
+std::vector<CCommandLine::KnownOption> ConnectionOptionList()
 {
     return {{"--tcp", true},  {"--serial", true}, {"--baud", true}, {"--parity", true},
             {"--stop", true}, {"--direct", true}, {"--unit", true}};

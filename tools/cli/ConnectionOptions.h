@@ -11,7 +11,7 @@
 #include <vector>
 
 // The options above, for CCommandLine::Parse.
-std::vector<CCommandLine::KnownOption> ConnectionKnownOptions();
+std::vector<CCommandLine::KnownOption> ConnectionOptionList();
 
 // The stored settings with the line's connection applied. Throws CUsageError when the line
 // names no connection, more than one, or a value out of range. A Direct connection also needs

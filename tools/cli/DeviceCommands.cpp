@@ -30,7 +30,7 @@ namespace {
 
 std::vector<CCommandLine::KnownOption> DeviceOptions(std::initializer_list<CCommandLine::KnownOption> own)
 {
-    std::vector<CCommandLine::KnownOption> options = ConnectionKnownOptions();
+    std::vector<CCommandLine::KnownOption> options = ConnectionOptionList();
     options.push_back(kLanguageOption);
     options.insert(options.end(), own);
     return options;
