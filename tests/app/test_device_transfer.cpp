@@ -5,6 +5,7 @@
 
 #include "DevsimRequestLog.h"
 #include "TestProfile.h"
+#include "../modbus/ModbusTestSupport.h"
 
 #include "app/CReadDeviceTask.h"
 #include "app/CWriteDeviceTask.h"
@@ -25,6 +26,7 @@ using app_test::DevsimRequest;
 using app_test::ServedRequests;
 using app_test::WritesAmong;
 using modbus_test::DevsimProcess;
+using modbus_test::LoopbackTcpSettings;
 using Outcome = CDeviceTask::Outcome;
 
 namespace {
@@ -39,11 +41,7 @@ protected:
             QStringList{"--tcp", "127.0.0.1:0", "--verbose", "--code", code, "--firmware", firmware} + extra);
         const QString port = devsim->TcpPort();
         EXPECT_FALSE(port.isEmpty()) << devsim->Output().toStdString();
-        ComSettings settings;
-        settings.Mode = ComSettings::ModeTcp;
-        settings.ServerAddress = QStringLiteral("127.0.0.1");
-        settings.ServicePort = port;
-        client.SetComSettings(settings);
+        client.SetComSettings(LoopbackTcpSettings(port));
         return devsim;
     }
 

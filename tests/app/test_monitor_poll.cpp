@@ -5,6 +5,7 @@
 
 #include "DevsimRequestLog.h"
 #include "TestProfile.h"
+#include "../modbus/ModbusTestSupport.h"
 
 #include "app/CMonitorPanel.h"
 #include "app/CMonitorPoll.h"
@@ -18,6 +19,7 @@
 
 using app_test::ServedRequests;
 using modbus_test::DevsimProcess;
+using modbus_test::LoopbackTcpSettings;
 
 namespace {
 
@@ -28,11 +30,7 @@ protected:
         auto devsim = std::make_unique<DevsimProcess>(QStringList{"--tcp", "127.0.0.1:0", "--verbose"} + arguments);
         const QString port = devsim->TcpPort();
         EXPECT_FALSE(port.isEmpty()) << devsim->Output().toStdString();
-        ComSettings settings;
-        settings.Mode = ComSettings::ModeTcp;
-        settings.ServerAddress = QStringLiteral("127.0.0.1");
-        settings.ServicePort = port;
-        client.SetComSettings(settings);
+        client.SetComSettings(LoopbackTcpSettings(port));
         return devsim;
     }
 

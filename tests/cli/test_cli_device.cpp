@@ -7,6 +7,7 @@
 #include "../app/DevsimRequestLog.h"
 #include "CliProcess.h"
 #include "TestProfile.h"
+#include "../modbus/ModbusTestSupport.h"
 
 #include "app/ConfigurationFile.h"
 #include "app/ModelChoice.h"
@@ -33,6 +34,7 @@ using cli_test::CliResult;
 using cli_test::RunCli;
 using modbus_test::ChildProcess;
 using modbus_test::DevsimProcess;
+using modbus_test::LoopbackTcpSettings;
 
 namespace {
 
@@ -53,11 +55,7 @@ protected:
     // Direct access to the simulated device, to prepare it or look at it.
     CModbusInterface& Client()
     {
-        ComSettings settings;
-        settings.Mode = ComSettings::ModeTcp;
-        settings.ServerAddress = QStringLiteral("127.0.0.1");
-        settings.ServicePort = port;
-        client.SetComSettings(settings);
+        client.SetComSettings(LoopbackTcpSettings(port));
         return client;
     }
 

@@ -4,6 +4,7 @@
 // mistake in one does not hide in the other.
 
 #include "app/CResourceDatabase.h"
+#include "connection/ComSettings.h"
 #include "modbus/CDebugTrace.h"
 #include "modbus/CPrivateException.h"
 
@@ -11,6 +12,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <span>
@@ -20,6 +22,27 @@
 namespace modbus_test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Settings for Modbus TCP to a peer on this machine's loopback address.
+inline ComSettings LoopbackTcpSettings(const QString& port)
+{
+    ComSettings settings;
+    settings.Mode = ComSettings::ModeTcp;
+    settings.ServerAddress = QStringLiteral("127.0.0.1");
+    settings.ServicePort = port;
+    return settings;
+}
+
+// The message of the error `operation` throws, or "(no error)".
+inline QString ErrorOf(const std::function<void()>& operation)
+{
+    try {
+        operation();
+    } catch (const CException& error) {
+        return error.ErrorText();
+    }
+    return QStringLiteral("(no error)");
+}
 
 inline Bytes Hex(const std::string& text)
 {

@@ -22,16 +22,6 @@ using namespace modbus_test;
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 QString DecodeModelText(const std::vector<std::uint16_t>& words)
 {
     QByteArray bytes;
@@ -48,11 +38,7 @@ protected:
     {
         const QString port = devsim.TcpPort();
         ASSERT_FALSE(port.isEmpty()) << devsim.Output().toStdString();
-        ComSettings settings;
-        settings.Mode = ComSettings::ModeTcp;
-        settings.ServerAddress = QStringLiteral("127.0.0.1");
-        settings.ServicePort = port;
-        client.SetComSettings(settings);
+        client.SetComSettings(LoopbackTcpSettings(port));
         client.Open();
     }
 

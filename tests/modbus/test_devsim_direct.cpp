@@ -25,16 +25,6 @@ const Node kEveryDevice{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 const Node kFirst{0x02, 0x4B, 0x56, 0x00, 0x01, 0xFF};
 const Node kSecond{0x02, 0x4B, 0x56, 0x00, 0x02, 0x00}; // the node after kFirst
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 class DevsimDirect : public ::testing::Test {
 protected:
     void Open(DevsimProcess& devsim, const Node& target)

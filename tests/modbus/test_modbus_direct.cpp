@@ -39,16 +39,6 @@ const Node kDeviceA{0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x01};
 const Node kDeviceB{0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x02};
 const Node kDeviceC{0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x03};
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 in_addr Ipv4(const char* text)
 {
     in_addr address{};

@@ -24,16 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 std::vector<Peer::Action> Answer(const Bytes& pdu)
 {
     return {Peer::Send{WithCrc(pdu)}};

@@ -25,16 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 std::vector<Peer::Action> Answer(std::uint16_t id, const Bytes& pdu)
 {
     return {Peer::Send{TcpFrame(id, pdu)}};

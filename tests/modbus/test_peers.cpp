@@ -37,16 +37,6 @@ bool HasProgram(const char* path)
     return QFileInfo(QString::fromLatin1(path)).isExecutable();
 }
 
-QString ErrorOf(const std::function<void()>& operation)
-{
-    try {
-        operation();
-    } catch (const CException& error) {
-        return error.ErrorText();
-    }
-    return QStringLiteral("(no error)");
-}
-
 // The peer script's data: register a holds 7a + 3, coil a is on for multiples of 3, input a
 // for multiples of 5.
 std::uint16_t PeerRegister(std::uint32_t address)
@@ -120,11 +110,7 @@ TEST_F(Peers, ReadsAndWritesAPymodbusTcpServer)
     const QString port = server.WaitForLine(QRegularExpression(QStringLiteral("^tcp: 127\\.0\\.0\\.1:(\\d+)$")));
     ASSERT_FALSE(port.isEmpty()) << server.Output().toStdString();
 
-    ComSettings settings;
-    settings.Mode = ComSettings::ModeTcp;
-    settings.ServerAddress = QStringLiteral("127.0.0.1");
-    settings.ServicePort = port;
-    client.SetComSettings(settings);
+    client.SetComSettings(LoopbackTcpSettings(port));
     client.Open();
     ExerciseEveryOperation();
 }
